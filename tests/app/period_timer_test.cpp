@@ -1,16 +1,14 @@
-#include "app/period_timer.h"
-
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include "app/period_timer.h"
+
 namespace {
 
-QTimer* innerTimer(lc::PeriodTimer& timer) {
-    return timer.findChild<QTimer*>();
-}
+QTimer* innerTimer(lc::PeriodTimer& timer) { return timer.findChild<QTimer*>(); }
 
 TEST(PeriodTimer, SamePeriodKeepsTheCountNewPeriodRestartsIt) {
     lc::PeriodTimer timer;
