@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <utility>
 
 #include "text/gbk_text.h"
@@ -35,6 +37,7 @@ public:
     // are passed over, so bad input never stops the conversion.
     std::string run(std::string_view input, std::size_t skip, std::string_view replacement) {
         if (!valid()) return {};
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::string out(input.size() * 2 + 16, '\0');
         std::size_t used = 0;
         char* in = const_cast<char*>(input.data());
@@ -82,14 +85,21 @@ std::size_t codeUnitSize(std::string_view charset) {
     return 1;
 }
 
+// iconv_open loads and iconv_close unloads the charset's module, which costs more than most conversions:
+// each thread keeps its converters for the program's fixed charsets.
+Converter& cachedConverter(const char* to, const char* from) {
+    thread_local std::map<std::pair<std::string_view, std::string_view>, std::unique_ptr<Converter>> cache;
+    std::unique_ptr<Converter>& converter = cache[{to, from}];
+    if (!converter) converter = std::make_unique<Converter>(to, from);
+    return *converter;
+}
+
 std::string decodeToWide(std::string_view bytes, const char* charset) {
-    Converter converter(kWide, charset);
-    return converter.run(bytes, codeUnitSize(charset), kReplacementCharacterWide);
+    return cachedConverter(kWide, charset).run(bytes, codeUnitSize(charset), kReplacementCharacterWide);
 }
 
 std::string encodeWide(std::string_view wide, const char* charset, std::string_view replacement) {
-    Converter converter(charset, kWide);
-    return converter.run(wide, kWideUnit, replacement);
+    return cachedConverter(charset, kWide).run(wide, kWideUnit, replacement);
 }
 
 std::string wideToGbk(std::string_view wide) {
