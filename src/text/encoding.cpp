@@ -137,8 +137,25 @@ bool isPlainCharsetName(std::string_view name) {
 
 }  // namespace
 
+// Markup is mostly ASCII, which is the same in UTF-8 and GBK: only the runs of other bytes go through iconv.
+// Such a run always ends on a sequence boundary, as every byte of a multi-byte sequence is 0x80 or above.
 std::string utf8ToGbk(std::string_view utf8) {
-    return wideToGbk(decodeToWide(utf8, "utf-8"));
+    const std::string_view text = utf8.substr(0, utf8.find('\0'));
+    const auto isAscii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+    std::string out;
+    out.reserve(text.size());
+    for (auto pos = text.begin(); pos != text.end();) {
+        const bool ascii = isAscii(*pos);
+        const auto end = std::find_if(pos, text.end(), [&](char c) { return isAscii(c) != ascii; });
+        const std::string_view run(pos, end);
+        if (ascii) {
+            out += run;
+        } else {
+            out += wideToGbk(decodeToWide(run, "utf-8"));
+        }
+        pos = end;
+    }
+    return out;
 }
 
 std::string gbkToUtf8(std::string_view gbk) {
