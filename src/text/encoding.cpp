@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -106,10 +105,16 @@ std::string wideToGbk(std::string_view wide) {
     return toText(encodeWide(wide, kGbk, "?"));
 }
 
+// Charset names are ASCII; the locale (Qt sets the user's) must not change how they compare.
+bool isAsciiLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
     return out;
 }
 
@@ -130,8 +135,8 @@ std::string iconvCharsetName(std::string_view webName) {
 // Only plain charset names reach iconv_open: an empty name would mean the locale's charset and
 // suffixes such as "//IGNORE" would change the conversion.
 bool isPlainCharsetName(std::string_view name) {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == ':';
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return isAsciiLetterOrDigit(c) || c == '-' || c == '_' || c == '.' || c == ':';
     });
 }
 
