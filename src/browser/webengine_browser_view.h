@@ -40,7 +40,7 @@ public:
     QCoro::Task<> clickElement(int mode, QString selector, int index) override;
 
 signals:
-    // Pending scripts will get no answer: the render process is gone or the view is closing.
+    // Pending scripts will get no answer: the render process is gone.
     void scriptsAbandoned();
 
 private:
