@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "monitor/source_monitor.h"
+#include "monitor/landing.h"
 
 namespace lc {
 
