@@ -53,23 +53,13 @@ ClaimEvaluator::ClaimEvaluator(BrowserView& claimView, std::string landingPrefix
 
 QCoro::Task<> ClaimEvaluator::onClaimViewLoaded(QString address) {
     const std::string addressText = utf8ToGbk(address.toStdString());
-    if (!isLandingAddress(addressText, landingPrefix_)) co_return;
+    if (!isLandingAddress(address.toStdString(), landingPrefix_)) co_return;
     QPointer<ClaimEvaluator> self(this);
 
     co_await waitForContent();
     if (!self) co_return;
 
-    std::string result;
-    if (titleLength(co_await titleProbe()) > 5 && co_await availabilityProbe()) {
-        result = ClaimResultTexts::success();
-        if (hooks_.playAlert) hooks_.playAlert();
-    } else if (titleLength(co_await titleProbe()) < 5 && !co_await loginFormProbe()) {
-        result = ClaimResultTexts::refreshedTooOften();
-    } else if (titleLength(co_await titleProbe()) < 5 && co_await loginFormProbe()) {
-        result = ClaimResultTexts::loginExpired();
-    } else if (titleLength(co_await titleProbe()) > 5) {
-        result = ClaimResultTexts::offerExhausted();
-    }
+    const std::string result = co_await classify();
     if (!self) co_return;
 
     const std::string title = co_await titleProbe();
@@ -78,30 +68,59 @@ QCoro::Task<> ClaimEvaluator::onClaimViewLoaded(QString address) {
     if (hooks_.setMonitorPeriod) hooks_.setMonitorPeriod(kMonitorPeriodMs);
 }
 
+// Each case probes the title afresh: the page may change between the probes.
+QCoro::Task<std::string> ClaimEvaluator::classify() {
+    std::string title = co_await titleProbe();
+    if (titleLength(title) > 5) {
+        const bool clicked = co_await availabilityProbe();
+        if (clicked) {
+            if (hooks_.playAlert) hooks_.playAlert();
+            co_return ClaimResultTexts::success();
+        }
+    }
+    title = co_await titleProbe();
+    if (titleLength(title) < 5) {
+        const bool loginForm = co_await loginFormProbe();
+        if (!loginForm) co_return ClaimResultTexts::refreshedTooOften();
+    }
+    title = co_await titleProbe();
+    if (titleLength(title) < 5) {
+        const bool loginForm = co_await loginFormProbe();
+        if (loginForm) co_return ClaimResultTexts::loginExpired();
+    }
+    title = co_await titleProbe();
+    if (titleLength(title) > 5) co_return ClaimResultTexts::offerExhausted();
+    co_return std::string();
+}
+
 QCoro::Task<> ClaimEvaluator::waitForContent() {
     QElapsedTimer clock;
     clock.start();
     QPointer<ClaimEvaluator> self(this);
     while (self && clock.elapsed() < contentBound_.count()) {
-        if (co_await view_.runScript(kContentShownScript) == "true") co_return;
+        const std::string shown = co_await view_.runScript(kContentShownScript);
+        if (shown == "true") co_return;
         co_await QCoro::sleepFor(kContentPollInterval);
     }
 }
 
 QCoro::Task<std::string> ClaimEvaluator::titleProbe() {
-    const std::string first = utf8ToGbk(co_await view_.runScript(kTitleScript));
-    if (find(first, "TypeError", 0, false) != -1) co_return std::string();
-    co_return utf8ToGbk(co_await view_.runScript(kTitleScript));
+    const std::string first = co_await view_.runScript(kTitleScript);
+    if (find(utf8ToGbk(first), "TypeError", 0, false) != -1) co_return std::string();
+    const std::string second = co_await view_.runScript(kTitleScript);
+    co_return utf8ToGbk(second);
 }
 
 QCoro::Task<bool> ClaimEvaluator::availabilityProbe() {
-    if (co_await view_.runScript(kNoMoreScript) != "0") co_return false;
+    const std::string exhaustedMarks = co_await view_.runScript(kNoMoreScript);
+    if (exhaustedMarks != "0") co_return false;
     co_await view_.clickElement(2, kClaimButton, 1);
     co_return true;
 }
 
 QCoro::Task<bool> ClaimEvaluator::loginFormProbe() {
-    co_return co_await view_.runScript(kLoginFormScript) != "0";
+    const std::string loginButtons = co_await view_.runScript(kLoginFormScript);
+    co_return loginButtons != "0";
 }
 
 }  // namespace lc

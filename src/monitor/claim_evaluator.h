@@ -38,6 +38,7 @@ public:
 
 private:
     QCoro::Task<> waitForContent();
+    QCoro::Task<std::string> classify();
     QCoro::Task<std::string> titleProbe();
     QCoro::Task<bool> availabilityProbe();
     QCoro::Task<bool> loginFormProbe();

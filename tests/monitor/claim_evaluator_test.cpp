@@ -34,7 +34,7 @@ Outcome evaluate(FakeBrowserView& view, const QString& address) {
         [&](const std::string& t, const std::string& a, const std::string& r) { outcome.rows.push_back({t, a, r}); },
         [&] { ++outcome.playbacks; },
         [&](int period) { outcome.periods.push_back(period); }};
-    lc::ClaimEvaluator evaluator(view, "https://uland.taobao.com", hooks, std::chrono::milliseconds(200));
+    lc::ClaimEvaluator evaluator(view, "https://uland.taobao.com", hooks, std::chrono::milliseconds(50));
     QCoro::waitFor(evaluator.onClaimViewLoaded(address));
     return outcome;
 }
