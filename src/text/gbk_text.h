@@ -26,6 +26,8 @@ std::string toText(std::string_view bytes);
 // "#引号" in either marker stands for a double quote.
 std::string textBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker,
                         int start, bool ignoreCase);
+// The text with every "#引号" replaced by a double quote.
+std::string expandQuotePlaceholder(std::string_view text);
 
 // mode 0: a-z, mode 1: A-Z, otherwise lower at odd and upper at even positions.
 std::string randomLetters(int count, int mode);
