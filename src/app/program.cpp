@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <QCoreApplication>
+
 #include "browser/browser_profile.h"
 #include "browser/webengine_browser_view.h"
 
@@ -12,16 +14,28 @@ BrowserViewFactory webEngineViewFactory() {
 }
 
 Program::Program(const AppConfig& config, DesktopServices services, const BrowserViewFactory& makeView,
-                 const QString& runDirectory, std::function<bool()> startupCheck)
+                 const QString& runDirectory)
     : window_(makeView),
       results_(window_.resultsList(), window_.listMenu(), window_.copyTitleAction(), window_.copyLinkAction(),
                services.clipboard, services.messages),
       monitor_(
           window_.sourceView(), window_.claimView(),
           [this](int period) { window_.monitorTimer().setPeriod(period); }, config.landing, runDirectory),
-      controller_(window_, config, services.messages, services.urls,
-                  {.monitorTick = [this] { return monitor_.monitorTick(); },
-                   .onClaimViewLoaded = {},
-                   .startupCheck = std::move(startupCheck)}) {}
+      evaluator_(window_.claimView(), config.landing.prefix,
+                 {.addResultRow =
+                      [this](const std::string& title, const std::string& address,
+                             const std::string& result) { results_.addResultRow(title, address, result); },
+                  .playAlert = [&sound = services.sound,
+                                path = StartupNotice::alertSoundPath(runDirectory)] { sound.play(path); },
+                  .setMonitorPeriod = [this](int period) { window_.monitorTimer().setPeriod(period); }}),
+      notice_(config.noticeBaseUrl, runDirectory,
+              {.showMessage = [&messages = services.messages](const QString& text) { messages.show(text); },
+               .openUrl = [&urls = services.urls](const QString& url) { urls.open(url); },
+               .processEvents = [] { QCoreApplication::processEvents(); }}),
+      controller_(
+          window_, config, services.messages, services.urls,
+          {.monitorTick = [this] { return monitor_.monitorTick(); },
+           .onClaimViewLoaded = [this](QString address) { return evaluator_.onClaimViewLoaded(address); },
+           .startupCheck = [this] { return notice_.check(); }}) {}
 
 }  // namespace lc
