@@ -26,10 +26,10 @@ struct HttpRequest {
     std::string proxy;  // host:port of an HTTP proxy used for both schemes
     std::string proxyUser;
     std::string proxyPassword;
-    int timeout = 0;           // seconds for each resolve, connect, send and wait; 0 or less: 30
-    std::string location;      // out: redirect target named by the response
-    std::string statusText;    // out: "200 OK" and the like, or the numbered error text
-    std::string bodyBytes;     // out: the raw response body
+    int timeout = 0;                // seconds for each resolve, connect, send and wait; 0 or less: 30
+    std::string location;           // out: redirect target named by the response
+    std::string statusText;         // out: "200 OK" and the like, or the numbered error text
+    std::string bodyBytes;          // out: the raw response body
     std::optional<bool> autoMerge;  // merge request and response cookies; omitted means true
     // Lets the caller's pending events run after each response header line, after the charset
     // check and on the way out; never while connecting, sending or waiting.
