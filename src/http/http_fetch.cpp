@@ -252,10 +252,9 @@ Outcome fetch(Transfer& transfer, const HttpRequest& request, Hop hop,
 std::string HttpFetch(HttpRequest& request) {
     std::optional<Target> target = parseTarget(escapeUrl(gbkToUtf8(request.url)));
     if (!target) return fail(request, Failure::kUrl);
-    Transfer transfer;
-    if (!transfer.valid()) return fail(request, Failure::kSession);
     HeaderList proxyHeaders;
-    if (!proxyHeaders.append("Proxy-Connection:")) return fail(request, Failure::kSession);
+    Transfer transfer;
+    if (!transfer.valid() || !proxyHeaders.append("Proxy-Connection:")) return fail(request, Failure::kSession);
     if (std::optional<Failure> failure = configure(transfer.easy(), request, proxyHeaders)) {
         return fail(request, *failure);
     }
