@@ -3,9 +3,10 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <utility>
 
 #include "text/gbk_text.h"
@@ -35,6 +36,7 @@ public:
     // are passed over, so bad input never stops the conversion.
     std::string run(std::string_view input, std::size_t skip, std::string_view replacement) {
         if (!valid()) return {};
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::string out(input.size() * 2 + 16, '\0');
         std::size_t used = 0;
         char* in = const_cast<char*>(input.data());
@@ -82,24 +84,37 @@ std::size_t codeUnitSize(std::string_view charset) {
     return 1;
 }
 
+// iconv_open loads and iconv_close unloads the charset's module, which costs more than most conversions:
+// each thread keeps its converters for the program's fixed charsets.
+Converter& cachedConverter(const char* to, const char* from) {
+    thread_local std::map<std::pair<std::string_view, std::string_view>, std::unique_ptr<Converter>> cache;
+    std::unique_ptr<Converter>& converter = cache[{to, from}];
+    if (!converter) converter = std::make_unique<Converter>(to, from);
+    return *converter;
+}
+
 std::string decodeToWide(std::string_view bytes, const char* charset) {
-    Converter converter(kWide, charset);
-    return converter.run(bytes, codeUnitSize(charset), kReplacementCharacterWide);
+    return cachedConverter(kWide, charset).run(bytes, codeUnitSize(charset), kReplacementCharacterWide);
 }
 
 std::string encodeWide(std::string_view wide, const char* charset, std::string_view replacement) {
-    Converter converter(charset, kWide);
-    return converter.run(wide, kWideUnit, replacement);
+    return cachedConverter(charset, kWide).run(wide, kWideUnit, replacement);
 }
 
 std::string wideToGbk(std::string_view wide) {
     return toText(encodeWide(wide, kGbk, "?"));
 }
 
+// Charset names are ASCII; the locale (Qt sets the user's) must not change how they compare.
+bool isAsciiLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
     return out;
 }
 
@@ -120,15 +135,32 @@ std::string iconvCharsetName(std::string_view webName) {
 // Only plain charset names reach iconv_open: an empty name would mean the locale's charset and
 // suffixes such as "//IGNORE" would change the conversion.
 bool isPlainCharsetName(std::string_view name) {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == ':';
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return isAsciiLetterOrDigit(c) || c == '-' || c == '_' || c == '.' || c == ':';
     });
 }
 
 }  // namespace
 
+// Markup is mostly ASCII, which is the same in UTF-8 and GBK: only the runs of other bytes go through iconv.
+// Such a run always ends on a sequence boundary, as every byte of a multi-byte sequence is 0x80 or above.
 std::string utf8ToGbk(std::string_view utf8) {
-    return wideToGbk(decodeToWide(utf8, "utf-8"));
+    const std::string_view text = utf8.substr(0, utf8.find('\0'));
+    const auto isAscii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+    std::string out;
+    out.reserve(text.size());
+    for (auto pos = text.begin(); pos != text.end();) {
+        const bool ascii = isAscii(*pos);
+        const auto end = std::find_if(pos, text.end(), [&](char c) { return isAscii(c) != ascii; });
+        const std::string_view run(pos, end);
+        if (ascii) {
+            out += run;
+        } else {
+            out += wideToGbk(decodeToWide(run, "utf-8"));
+        }
+        pos = end;
+    }
+    return out;
 }
 
 std::string gbkToUtf8(std::string_view gbk) {

@@ -37,8 +37,18 @@ bool matchesAt(std::string_view text, std::size_t pos, std::string_view pattern,
 
 // 0-based offset of the first match at or after `from` on a character boundary counted from `from`.
 std::size_t findOffset(std::string_view text, std::string_view pattern, std::size_t from, bool ignoreCase) {
-    for (std::size_t pos = from; pos + pattern.size() <= text.size(); pos += charLength(text, pos)) {
-        if (matchesAt(text, pos, pattern, ignoreCase)) return pos;
+    if (ignoreCase) {
+        for (std::size_t pos = from; pos + pattern.size() <= text.size(); pos += charLength(text, pos)) {
+            if (matchesAt(text, pos, pattern, true)) return pos;
+        }
+        return std::string_view::npos;
+    }
+    // The library's byte search proposes candidates; only those on a character boundary count.
+    std::size_t boundary = from;
+    for (std::size_t hit = text.find(pattern, from); hit != std::string_view::npos;
+         hit = text.find(pattern, hit + 1)) {
+        while (boundary < hit) boundary += static_cast<unsigned char>(text[boundary]) >= kLeadByteMin ? 2 : 1;
+        if (boundary == hit) return hit;
     }
     return std::string_view::npos;
 }

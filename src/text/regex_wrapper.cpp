@@ -15,6 +15,8 @@ namespace {
 constexpr std::uint32_t kMatchLimit = 1'000'000;
 constexpr std::uint32_t kDepthLimit = 100'000;
 constexpr std::uint32_t kHeapLimitKib = 20 * 1024;
+// Bounds the match collection (16 bytes a span): an empty-matching pattern over a huge subject fails instead.
+constexpr std::size_t kMaxStoredSpans = std::size_t{1} << 22;
 
 // Closest to the scripting engine's dialect: \uhhhh escapes, [] and [^] classes, a backreference to an
 // unset group matches empty, "$" without multi-line matches only at the very end.
@@ -144,8 +146,10 @@ struct RegexWrapper::State {
         std::size_t begin = PCRE2_UNSET;
         std::size_t end = PCRE2_UNSET;
     };
-    // A match and its capture groups as UTF-16 offsets into subject; texts are made on request.
-    using Match = std::vector<Span>;
+    // Matches stored flat, each as `pairs` spans (the match, then its groups) in UTF-16 offsets into
+    // subject; texts are made on request.
+    std::size_t pairs = 0;
+    std::vector<Span> spans;
 
     std::string pattern;
     bool caseSensitive = false;
@@ -153,8 +157,8 @@ struct RegexWrapper::State {
     CodePtr code;
     MatchContextPtr matchContext;
     std::u16string subject;
-    std::vector<Match> matches;
 
+    std::size_t matchCount() const { return pairs == 0 ? 0 : spans.size() / pairs; }
     bool run();
     std::string spanText(int matchIndex, int spanIndex, std::string_view subjectGbk, int* position) const;
 };
@@ -164,10 +168,10 @@ struct RegexWrapper::State {
 std::string RegexWrapper::State::spanText(int matchIndex, int spanIndex, std::string_view subjectGbk,
                                           int* position) const {
     if (position) *position = -1;
-    if (matchIndex < 1 || static_cast<std::size_t>(matchIndex) > matches.size()) return {};
-    const Match& match = matches[static_cast<std::size_t>(matchIndex) - 1];
-    if (spanIndex < 0 || static_cast<std::size_t>(spanIndex) >= match.size()) return {};
-    const Span& span = match[static_cast<std::size_t>(spanIndex)];
+    if (matchIndex < 1 || static_cast<std::size_t>(matchIndex) > matchCount()) return {};
+    if (spanIndex < 0 || static_cast<std::size_t>(spanIndex) >= pairs) return {};
+    const Span* match = &spans[(static_cast<std::size_t>(matchIndex) - 1) * pairs];
+    const Span& span = match[spanIndex];
     std::string value;
     if (span.begin != PCRE2_UNSET && span.end > span.begin) {
         value = toGbk(std::u16string_view(subject).substr(span.begin, span.end - span.begin));
@@ -180,20 +184,19 @@ bool RegexWrapper::State::run() {
     std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
         pcre2_match_data_create_from_pattern(code.get(), nullptr));
     if (!data) return false;
-    const std::uint32_t pairs = pcre2_get_ovector_count(data.get());
+    pairs = pcre2_get_ovector_count(data.get());
     const PCRE2_SPTR units = reinterpret_cast<PCRE2_SPTR>(subject.data());
     std::uint32_t options = 0;
     for (std::size_t start = 0; start <= subject.size();) {
         const int rc =
             pcre2_match(code.get(), units, subject.size(), start, options, data.get(), matchContext.get());
         if (rc == PCRE2_ERROR_NOMATCH) break;
-        if (rc < 0) {
-            matches.clear();
+        if (rc < 0 || spans.size() + pairs > kMaxStoredSpans) {
+            spans.clear();
             return false;
         }
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
-        Match& match = matches.emplace_back(pairs);
-        for (std::uint32_t i = 0; i < pairs; ++i) match[i] = {ovector[2 * i], ovector[2 * i + 1]};
+        for (std::size_t i = 0; i < pairs; ++i) spans.push_back({ovector[2 * i], ovector[2 * i + 1]});
         if (!global) break;
         start = ovector[1] > ovector[0] ? ovector[1] : nextCharacter(subject, ovector[0]);
         // The subject was checked by the first call; checking it again per match would be quadratic.
@@ -250,7 +253,7 @@ std::string RegexWrapper::replace(std::string_view replacement) const {
 }
 
 int RegexWrapper::matchCount() const {
-    return state_ ? static_cast<int>(state_->matches.size()) : 0;
+    return state_ ? static_cast<int>(state_->matchCount()) : 0;
 }
 
 std::string RegexWrapper::matchText(int index, int* position) const {

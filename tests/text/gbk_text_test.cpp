@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,34 @@ INSTANTIATE_TEST_SUITE_P(
                     FindCase{"abc", "abcd", 1, false, -1}, FindCase{"abc", "", 3, false, 1},
                     FindCase{"abc", "", 4, false, -1}, FindCase{"", "", 1, false, -1},
                     FindCase{"Set-Cookie", "set-cookie", 1, true, 1}));
+
+// The plain definition: try every character start from `start`, compare bytes.
+int findByCharacters(const std::string& text, const std::string& pattern, int start) {
+    for (std::size_t pos = static_cast<std::size_t>(start) - 1; pos + pattern.size() <= text.size();
+         pos += static_cast<unsigned char>(text[pos]) >= 0x80 ? 2 : 1) {
+        if (text.compare(pos, pattern.size(), pattern) == 0) return static_cast<int>(pos) + 1;
+    }
+    return -1;
+}
+
+TEST(GbkTextTest, FindAgreesWithACharacterByCharacterSearch) {
+    // Lead bytes and ASCII letters that also occur as second bytes, so boundaries decide most matches.
+    const std::string alphabet = "aA;\xB0\xD6";
+    std::mt19937 random(1234);
+    const auto randomText = [&](std::size_t maxLength) {
+        std::string text(random() % (maxLength + 1), ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = randomText(24);
+        const std::string pattern = randomText(3);
+        if (pattern.empty() || text.empty()) continue;
+        const int start = 1 + static_cast<int>(random() % text.size());
+        ASSERT_EQ(find(text, pattern, start, false), findByCharacters(text, pattern, start))
+            << testing::PrintToString(text) << " / " << testing::PrintToString(pattern) << " from " << start;
+    }
+}
 
 TEST(GbkTextTest, LeftRightMidClampTheirBounds) {
     const std::string t = "abcdef";

@@ -179,6 +179,18 @@ TEST(RegexWrapperTest, HostileBacktrackingStopsAtTheMatchLimit) {
     }
 }
 
+TEST(RegexWrapperTest, OversizedMatchCollectionFailsInsteadOfExhaustingMemory) {
+    // An empty match with 31 groups at each of 140 000 positions: over 4 million stored spans.
+    const std::string subject(140'000, 'a');
+    std::string groups;
+    for (int i = 0; i < 31; ++i) groups += "()";
+    RegexWrapper regex;
+    EXPECT_FALSE(regex.create(groups, subject));
+    EXPECT_EQ(regex.matchCount(), 0);
+    ASSERT_TRUE(regex.create("()", subject));
+    EXPECT_EQ(regex.matchCount(), 140'001);
+}
+
 TEST(RegexWrapperTest, CopySharesTheMatchesAndKeepsItsOwnSubject) {
     RegexWrapper original;
     ASSERT_TRUE(original.create(R"(\d)", "a1b2"));
