@@ -91,13 +91,21 @@ struct Outcome {
     bool bodyCut = false;
 };
 
+Outcome failed(Failure failure) {
+    return Outcome{failure, {}, false};
+}
+Outcome answered(Exchange exchange, bool bodyCut = false) {
+    return Outcome{std::nullopt, std::move(exchange), bodyCut};
+}
+
 std::chrono::milliseconds idleLimitOf(int timeoutSeconds) {
     return std::chrono::milliseconds(timeoutSeconds > 0 ? timeoutSeconds * 1000LL : kDefaultTimeoutMs);
 }
 
 bool hasContentType(const std::vector<std::string>& lines) {
-    return std::any_of(lines.begin(), lines.end(),
-                       [](const std::string& line) { return equalIgnoringCase(left(line, 13), "Content-Type:"); });
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return equalIgnoringCase(left(line, 13), "Content-Type:");
+    });
 }
 
 // The block's lines, and empty values that stop libcurl's own Expect and form Content-Type lines.
@@ -152,7 +160,8 @@ std::optional<Failure> configure(CURL* easy, const HttpRequest& request, const H
     curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
     curl_easy_setopt(easy, CURLOPT_PROXYAUTH, CURLAUTH_BASIC);
     if (!setProxyCredentials(easy, request)) return Failure::kCredentials;
-    if (request.cookies && curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "") != CURLE_OK) return Failure::kCookies;
+    if (request.cookies && curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "") != CURLE_OK)
+        return Failure::kCookies;
     return std::nullopt;
 }
 
@@ -178,7 +187,8 @@ std::optional<Target> redirectTarget(CURL* easy, const Target& from) {
 
 // 303 turns every method but HEAD into a bodiless GET, 301 and 302 turn POST into one.
 Hop nextHop(const Hop& hop, long code, Target target) {
-    const bool becomesGet = (code == 303 && hop.method != kHead) || ((code == 301 || code == 302) && hop.method == kPost);
+    const bool becomesGet =
+        (code == 303 && hop.method != kHead) || ((code == 301 || code == 302) && hop.method == kPost);
     if (!becomesGet) return Hop{std::move(target), hop.method, hop.sendsBody};
     return Hop{std::move(target), kGet, false};
 }
@@ -200,17 +210,18 @@ bool tunnelRefused(CURL* easy, const Exchange& exchange) {
 // reading its body (then the response is still processed with the body read so far).
 Outcome failedExchange(CURL* easy, const Hop& hop, const HttpRequest& request, Exchange exchange) {
     if (!exchange.connected) {
-        if (tunnelRefused(easy, exchange)) return Outcome{.exchange = std::move(exchange)};
-        return Outcome{.failure = Failure::kSend};
+        if (tunnelRefused(easy, exchange)) return answered(std::move(exchange));
+        return failed(Failure::kSend);
     }
-    if (!requestSent(easy, hop, request.body)) return Outcome{.failure = Failure::kSend};
-    if (!exchange.headersComplete) return Outcome{.failure = Failure::kNoResponse};
+    if (!requestSent(easy, hop, request.body)) return failed(Failure::kSend);
+    if (!exchange.headersComplete) return failed(Failure::kNoResponse);
     // A redirect's body is read while waiting for the final response.
-    if (!request.noRedirect && redirectTarget(easy, hop.target)) return Outcome{.failure = Failure::kNoResponse};
-    return Outcome{.exchange = std::move(exchange), .bodyCut = true};
+    if (!request.noRedirect && redirectTarget(easy, hop.target)) return failed(Failure::kNoResponse);
+    return answered(std::move(exchange), true);
 }
 
-Outcome fetch(Transfer& transfer, const HttpRequest& request, Hop hop, const std::vector<std::string>& lines) {
+Outcome fetch(Transfer& transfer, const HttpRequest& request, Hop hop,
+              const std::vector<std::string>& lines) {
     CURL* easy = transfer.easy();
     RedirectCookies redirectCookies;
     const std::string firstHost = hop.target.host;
@@ -218,20 +229,20 @@ Outcome fetch(Transfer& transfer, const HttpRequest& request, Hop hop, const std
         std::vector<std::string> hopLines = lines;
         if (request.cookies) addCookies(hopLines, redirectCookies.cookiesFor(hop.target));
         HeaderList headers;
-        if (!fillHeaderList(headers, hopLines, hop.sendsBody)) return Outcome{.failure = Failure::kHeaders};
+        if (!fillHeaderList(headers, hopLines, hop.sendsBody)) return failed(Failure::kHeaders);
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
         curl_easy_setopt(easy, CURLOPT_URL, hop.target.url.c_str());
         setMethod(easy, hop, request.body);
         if (!setServerCredentials(easy, request, equalIgnoringCase(hop.target.host, firstHost))) {
-            return Outcome{.failure = Failure::kCredentials};
+            return failed(Failure::kCredentials);
         }
 
         Exchange exchange = transfer.run(idleLimitOf(request.timeout));
         if (request.cookies) redirectCookies.takeFrom(easy);
         if (exchange.result != CURLE_OK) return failedExchange(easy, hop, request, std::move(exchange));
         std::optional<Target> next = request.noRedirect ? std::nullopt : redirectTarget(easy, hop.target);
-        if (!next) return Outcome{.exchange = std::move(exchange)};
-        if (redirects == kMaxRedirects) return Outcome{.failure = Failure::kNoResponse};
+        if (!next) return answered(std::move(exchange));
+        if (redirects == kMaxRedirects) return failed(Failure::kNoResponse);
         hop = nextHop(hop, responseCode(easy), std::move(*next));
     }
 }
@@ -241,10 +252,9 @@ Outcome fetch(Transfer& transfer, const HttpRequest& request, Hop hop, const std
 std::string HttpFetch(HttpRequest& request) {
     std::optional<Target> target = parseTarget(escapeUrl(gbkToUtf8(request.url)));
     if (!target) return fail(request, Failure::kUrl);
-    Transfer transfer;
-    if (!transfer.valid()) return fail(request, Failure::kSession);
     HeaderList proxyHeaders;
-    if (!proxyHeaders.append("Proxy-Connection:")) return fail(request, Failure::kSession);
+    Transfer transfer;
+    if (!transfer.valid() || !proxyHeaders.append("Proxy-Connection:")) return fail(request, Failure::kSession);
     if (std::optional<Failure> failure = configure(transfer.easy(), request, proxyHeaders)) {
         return fail(request, *failure);
     }

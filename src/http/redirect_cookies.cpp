@@ -66,7 +66,8 @@ bool RedirectCookies::parse(std::string_view line, Cookie& cookie) {
 
 void RedirectCookies::store(Cookie cookie) {
     std::erase_if(cookies_, [&](const Cookie& kept) {
-        return kept.name == cookie.name && kept.path == cookie.path && equalIgnoringCase(kept.domain, cookie.domain);
+        return kept.name == cookie.name && kept.path == cookie.path &&
+               equalIgnoringCase(kept.domain, cookie.domain);
     });
     const bool expired = cookie.expires != 0 && cookie.expires <= static_cast<long long>(std::time(nullptr));
     if (!expired) cookies_.push_back(std::move(cookie));

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <iterator>
 #include <memory>
 
 #include "text/gbk_text.h"
@@ -10,6 +11,12 @@ namespace lc {
 namespace {
 
 constexpr int kPost = 1;
+
+// libcurl reads "http:///x" as host "x"; a URL must name its host right after "//".
+bool hasAuthority(std::string_view url) {
+    const size_t schemeEnd = url.find("://");
+    return schemeEnd != std::string_view::npos && url.size() > schemeEnd + 3 && url[schemeEnd + 3] != '/';
+}
 
 bool isUnsafeUrlByte(unsigned char byte) {
     return byte <= 0x20 || byte >= 0x7F || byte == '"' || byte == '<' || byte == '>';
@@ -54,12 +61,14 @@ std::string escapeUrl(std::string_view url) {
 std::optional<Target> parseTarget(std::string_view escapedUrl) {
     UrlHandle url(curl_url());
     const std::string text(escapedUrl);
-    if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK) {
+    if (!url || !hasAuthority(escapedUrl) ||
+        curl_url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_PATH_AS_IS) != CURLUE_OK) {
         return std::nullopt;
     }
-    Target target{.scheme = urlPart(url.get(), CURLUPART_SCHEME),
-                  .host = urlPart(url.get(), CURLUPART_HOST),
-                  .path = urlPart(url.get(), CURLUPART_PATH)};
+    Target target;
+    target.scheme = urlPart(url.get(), CURLUPART_SCHEME);
+    target.host = urlPart(url.get(), CURLUPART_HOST);
+    target.path = urlPart(url.get(), CURLUPART_PATH);
     if ((target.scheme != "http" && target.scheme != "https") || target.host.empty()) return std::nullopt;
     // The request names neither user info nor a fragment; credentials come only from their own fields.
     curl_url_set(url.get(), CURLUPART_USER, nullptr, 0);
@@ -81,14 +90,15 @@ std::string verbOf(int method) {
 std::string buildHeaderBlock(std::string_view extraHeaders, int method, std::string_view cookies) {
     std::string block(extraHeaders);
     if (!block.empty()) block += "\r\n";
-    appendUnlessPresent(block, "User-Agent: ",
-                        "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n",
-                        true);
+    appendUnlessPresent(
+        block, "User-Agent: ",
+        "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n", true);
     appendUnlessPresent(block, "Accept: ", "Accept: text/html, application/xhtml+xml, */*\r\n", true);
     appendUnlessPresent(block, "Accept-Encoding: ", "Accept-Encoding: gbk, GB2312\r\n", true);
     appendUnlessPresent(block, "Accept-Language: ", "Accept-Language: zh-cn\r\n", true);
     if (method == kPost) {
-        appendUnlessPresent(block, "Content-Type:", "Content-Type: application/x-www-form-urlencoded\r\n", false);
+        appendUnlessPresent(block, "Content-Type:", "Content-Type: application/x-www-form-urlencoded\r\n",
+                            false);
     }
     appendUnlessPresent(block, "Cache-Control: ", "Cache-Control: no-cache\r\n", true);
     if (!cookies.empty() && find(block, "Cookie: ", 1, true) == -1) {
@@ -103,7 +113,8 @@ std::optional<std::vector<std::string>> headerLines(std::string_view block) {
     std::vector<std::string> lines;
     for (std::string& line : split(block, "\r\n")) {
         if (line.empty()) continue;
-        if (line.find(':') == std::string::npos || line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+        if (line.find(':') == std::string::npos ||
+            line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
             return std::nullopt;
         }
         lines.push_back(std::move(line));

@@ -31,7 +31,9 @@ std::string setCookieItem(std::string_view line) {
     return trim(textBetween(line, "Set-Cookie:", ";", 0, false));
 }
 
-bool isLocationLine(std::string_view line) { return equalIgnoringCase(left(line, 10), "Location: "); }
+bool isLocationLine(std::string_view line) {
+    return equalIgnoringCase(left(line, 10), "Location: ");
+}
 
 void readHeaderLines(HttpRequest& request) {
     for (const std::string& line : split(request.returnedHeaders, kCrLf)) {

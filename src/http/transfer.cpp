@@ -8,6 +8,7 @@ namespace lc {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr std::chrono::milliseconds kLongestPoll{1000};
 
 void initialiseCurlOnce() {
     static std::once_flag once;
@@ -116,7 +117,8 @@ Exchange Transfer::run(std::chrono::milliseconds idleLimit) {
             break;
         }
         int readySockets = 0;
-        curl_multi_poll(multi_, nullptr, 0, static_cast<int>((idleLimit - idle).count()), &readySockets);
+        const auto wait = std::min<std::chrono::milliseconds>(idleLimit - idle, kLongestPoll);
+        curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait.count()), &readySockets);
         // A ready socket means bytes arrived or left (or the connection ended), even before libcurl
         // has a whole header line to count.
         if (readySockets > 0) lastMove = Clock::now();

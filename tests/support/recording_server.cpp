@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <stdexcept>
 
@@ -39,9 +40,11 @@ void addExtension(X509* certificate, int nid, const char* value) {
 SSL_CTX* serverContext(const TlsIdentity& identity) {
     SSL_CTX* context = SSL_CTX_new(TLS_server_method());
     std::unique_ptr<BIO, decltype(&BIO_free)> certificateBio(
-        BIO_new_mem_buf(identity.certificatePem.data(), static_cast<int>(identity.certificatePem.size())), BIO_free);
+        BIO_new_mem_buf(identity.certificatePem.data(), static_cast<int>(identity.certificatePem.size())),
+        BIO_free);
     std::unique_ptr<BIO, decltype(&BIO_free)> keyBio(
-        BIO_new_mem_buf(identity.privateKeyPem.data(), static_cast<int>(identity.privateKeyPem.size())), BIO_free);
+        BIO_new_mem_buf(identity.privateKeyPem.data(), static_cast<int>(identity.privateKeyPem.size())),
+        BIO_free);
     X509* certificate = PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr);
     EVP_PKEY* key = PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr);
     const bool ready = certificate && key && SSL_CTX_use_certificate(context, certificate) == 1 &&
@@ -59,7 +62,8 @@ int listenOnLoopback(std::uint16_t& port) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listener, 64) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        listen(listener, 64) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         throw std::runtime_error("cannot listen on 127.0.0.1");
     }
     port = ntohs(address.sin_port);
@@ -72,14 +76,16 @@ int connectToLoopback(std::uint16_t port) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(port);
-    if (target >= 0 && connect(target, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return target;
+    if (target >= 0 && connect(target, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return target;
     if (target >= 0) close(target);
     return -1;
 }
 
 size_t contentLengthOf(std::string_view head) {
     std::string lower(head);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     const size_t at = lower.find("\r\ncontent-length:");
     if (at == std::string::npos) return 0;
     return std::stoul(lower.substr(at + 17));
@@ -104,23 +110,26 @@ TlsIdentity TlsIdentity::selfSigned() {
     X509_gmtime_adj(X509_getm_notBefore(certificate.get()), -3600);
     X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 24 * 3600);
     X509_NAME* name = X509_get_subject_name(certificate.get());
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"),
+                               -1, -1, 0);
     X509_set_issuer_name(certificate.get(), name);
     X509_set_pubkey(certificate.get(), key.get());
     addExtension(certificate.get(), NID_basic_constraints, "critical,CA:TRUE");
     addExtension(certificate.get(), NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
     X509_sign(certificate.get(), key.get(), EVP_sha256());
-    return TlsIdentity{
-        .certificatePem = pemOf([](BIO* bio, void* x) { return PEM_write_bio_X509(bio, static_cast<X509*>(x)); },
-                                certificate.get()),
-        .privateKeyPem = pemOf(
-            [](BIO* bio, void* k) {
-                return PEM_write_bio_PrivateKey(bio, static_cast<EVP_PKEY*>(k), nullptr, nullptr, 0, nullptr, nullptr);
-            },
-            key.get())};
+    return TlsIdentity{.certificatePem = pemOf(
+                           [](BIO* bio, void* x) { return PEM_write_bio_X509(bio, static_cast<X509*>(x)); },
+                           certificate.get()),
+                       .privateKeyPem = pemOf(
+                           [](BIO* bio, void* k) {
+                               return PEM_write_bio_PrivateKey(bio, static_cast<EVP_PKEY*>(k), nullptr,
+                                                               nullptr, 0, nullptr, nullptr);
+                           },
+                           key.get())};
 }
 
-Connection::Connection(RecordingServer& server, int socket, SSL* tls) : server_(server), socket_(socket), tls_(tls) {}
+Connection::Connection(RecordingServer& server, int socket, SSL* tls)
+    : server_(server), socket_(socket), tls_(tls) {}
 
 Connection::~Connection() {
     if (tls_) SSL_free(tls_);
@@ -172,6 +181,12 @@ void Connection::waitForClose() {
     }
 }
 
+void Connection::holdWithoutReading() {
+    pollfd end{socket_, POLLRDHUP, 0};
+    while (poll(&end, 1, -1) < 0 && errno == EINTR) {
+    }
+}
+
 void Connection::tunnelTo(std::uint16_t port) {
     const int target = connectToLoopback(port);
     if (target < 0 || !send("HTTP/1.1 200 Connection established\r\n\r\n") || !sendAll(target, pending_)) {
@@ -185,7 +200,8 @@ void Connection::tunnelTo(std::uint16_t port) {
         for (int from = 0; from < 2 && open; ++from) {
             if (!ends[from].revents) continue;
             const ssize_t received = recv(ends[from].fd, buffer, sizeof buffer, 0);
-            open = received > 0 && sendAll(ends[1 - from].fd, std::string_view(buffer, static_cast<size_t>(received)));
+            open = received > 0 &&
+                   sendAll(ends[1 - from].fd, std::string_view(buffer, static_cast<size_t>(received)));
         }
     }
     close(target);
@@ -220,7 +236,8 @@ RecordingServer::~RecordingServer() {
 }
 
 std::string RecordingServer::url(std::string_view path) const {
-    return std::string(tlsContext_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + std::string(path);
+    return std::string(tlsContext_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) +
+           std::string(path);
 }
 
 std::vector<std::string> RecordingServer::requests() const {
@@ -264,8 +281,8 @@ void RecordingServer::forget(int socket) {
 }
 
 std::string okResponse(std::string_view body, std::string_view extraHeaderLines) {
-    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + std::string(extraHeaderLines) +
-           "\r\n" + std::string(body);
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" +
+           std::string(extraHeaderLines) + "\r\n" + std::string(body);
 }
 
 }  // namespace lc::test

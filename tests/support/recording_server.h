@@ -42,6 +42,8 @@ public:
     bool sendSlowly(std::string_view bytes, std::chrono::milliseconds gap);
     // Reads and drops whatever comes until the peer closes (or the server stops).
     void waitForClose();
+    // Waits, reading nothing, until the peer closes (or the server stops).
+    void holdWithoutReading();
     // Answers a CONNECT with 200 and relays bytes both ways to 127.0.0.1:port.
     void tunnelTo(std::uint16_t port);
 
