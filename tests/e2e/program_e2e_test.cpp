@@ -50,15 +50,18 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(feed.listen(0)) << feed.errorString().toStdString();
-        program = std::make_unique<lc::Program>(config(), desktop.services(), lc::webEngineViewFactory(&profile),
-                                                runDirectory.path());
-        QObject::connect(claimPage(), &QWebEnginePage::loadingChanged, [this](const QWebEngineLoadingInfo& info) {
-            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) claimNavigations.append(info.url());
-        });
+        program = std::make_unique<lc::Program>(config(), desktop.services(),
+                                                lc::webEngineViewFactory(&profile), runDirectory.path());
+        QObject::connect(claimPage(), &QWebEnginePage::loadingChanged,
+                         [this](const QWebEngineLoadingInfo& info) {
+                             if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+                                 claimNavigations.append(info.url());
+                         });
         QSignalSpy claimLoaded(&window().claimView(), &lc::BrowserView::loadFinished);
         QSignalSpy sourceLoaded(&window().sourceView(), &lc::BrowserView::loadFinished);
         ASSERT_TRUE(program->start());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !claimLoaded.isEmpty() && !sourceLoaded.isEmpty(); }, kPatienceMs));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !claimLoaded.isEmpty() && !sourceLoaded.isEmpty(); }, kPatienceMs));
         ASSERT_EQ(window().claimView().address(), feed.accountUrl());
     }
 
@@ -94,8 +97,8 @@ protected:
         return QTest::qWaitFor(
             [&] {
                 const std::string markup = QCoro::waitFor(window().sourceView().runScript(kMarkupScript));
-                return lc::demo::testing::firstLandingLink(QString::fromStdString(markup), feed.landingStem()) ==
-                       coupon.landingUrl;
+                return lc::demo::testing::firstLandingLink(QString::fromStdString(markup),
+                                                           feed.landingStem()) == coupon.landingUrl;
             },
             kPatienceMs);
     }
@@ -183,10 +186,12 @@ TEST_F(ProgramEndToEnd, AHeartbeatDuringAClaimWaitsForItsRowThenSendsTheViewsHom
     program->controller().startMonitoring();
     QString claimAddressAtRow;
     QObject::connect(window().resultsList().model(), &QAbstractItemModel::rowsInserted,
-            [&] { claimAddressAtRow = window().claimView().address(); });
+                     [&] { claimAddressAtRow = window().claimView().address(); });
 
     QSignalSpy claimLoaded(&window().claimView(), &lc::BrowserView::loadFinished);
-    const auto lastLoaded = [&] { return claimLoaded.isEmpty() ? QString() : claimLoaded.last().at(0).toString(); };
+    const auto lastLoaded = [&] {
+        return claimLoaded.isEmpty() ? QString() : claimLoaded.last().at(0).toString();
+    };
 
     // A page whose offer appears 1.5 s after load: the evaluator is still waiting when the beat comes.
     const DemoCoupon late = feed.publish(CouponKind::LateRendering);
@@ -207,7 +212,8 @@ TEST_F(ProgramEndToEnd, AHeartbeatDuringAClaimWaitsForItsRowThenSendsTheViewsHom
     // Then both views go home, and the monitor is back at its waiting period.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            return lastLoaded() == feed.accountUrl() && window().sourceView().address() == feed.baseUrl() + u'/';
+            return lastLoaded() == feed.accountUrl() &&
+                   window().sourceView().address() == feed.baseUrl() + u'/';
         },
         kPatienceMs));
     EXPECT_EQ(monitorTimer().period(), 3000);
