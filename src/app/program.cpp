@@ -8,8 +8,12 @@
 namespace lc {
 
 BrowserViewFactory webEngineViewFactory() {
-    return [](QWidget* parent, const QString&) -> BrowserView* {
-        return new WebEngineBrowserView(sharedBrowserProfile(), parent);
+    return webEngineViewFactory(sharedBrowserProfile());
+}
+
+BrowserViewFactory webEngineViewFactory(QWebEngineProfile* profile) {
+    return [profile](QWidget* parent, const QString&) -> BrowserView* {
+        return new WebEngineBrowserView(profile, parent);
     };
 }
 

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QWebEngineProfile;
+
 #include "app/app_config.h"
 #include "app/app_controller.h"
 #include "app/desktop_services.h"
@@ -18,6 +20,9 @@ namespace lc {
 
 // Views on Qt WebEngine sharing the program's persistent profile.
 BrowserViewFactory webEngineViewFactory();
+// Views on Qt WebEngine sharing profile, which must outlive them (tests and benchmarks pass an
+// off-the-record one, so the user's login stays untouched).
+BrowserViewFactory webEngineViewFactory(QWebEngineProfile* profile);
 
 class Program {
 public:
