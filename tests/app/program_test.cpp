@@ -69,6 +69,26 @@ TEST_F(ProgramTest, ACouponGoesFromTheFeedToAClaimAndARow) {
     EXPECT_TRUE(program->controller().handlers().isIdle());
 }
 
+TEST_F(ProgramTest, ALandingPageOpenedByHandBeforeTheStartButtonIsClaimedAndStartsTheMonitor) {
+    auto program = makeProgram();
+    lc::MainWindow& window = program->window();
+    FakeBrowserView& claim = fakeView(window.claimView());
+    ASSERT_TRUE(program->start());
+    ASSERT_EQ(window.monitorTimer().period(), 0);
+
+    claim.answers[QStringLiteral(
+        "document.querySelector('.short-name, .coupon-nomore, .am-button-submit') !== null")] = "true";
+    claim.answers[QStringLiteral("document.getElementsByClassName('short-name')[0].innerHTML")] =
+        "纯棉短袖T恤";
+    claim.answers[QStringLiteral("document.getElementsByClassName('coupon-nomore').length")] = "1";
+    claim.finishLoading(QString::fromStdString(kLanding));
+
+    QTRY_COMPARE(window.resultsList().topLevelItemCount(), 1);
+    EXPECT_EQ(window.resultsList().topLevelItem(0)->text(3), QStringLiteral("领取失败，原因：淘礼金已发完！"));
+    EXPECT_EQ(window.monitorTimer().period(), 3000);
+    EXPECT_TRUE(window.startButton().isVisible());
+}
+
 TEST_F(ProgramTest, WithoutANoticeServerTheProgramStartsAndWritesTheAlertSound) {
     auto program = makeProgram();
     ASSERT_TRUE(program->start());
