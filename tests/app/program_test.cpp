@@ -25,6 +25,15 @@ lc::AppConfig configWithNoticeServer(std::string noticeBaseUrl) {
             std::move(noticeBaseUrl)};
 }
 
+// The claim view answers as a rendered landing page with a long title and this many exhausted marks.
+void answerAsLandingPage(FakeBrowserView& claim, const std::string& exhaustedMarks) {
+    claim.answers[QStringLiteral(
+        "document.querySelector('.short-name, .coupon-nomore, .am-button-submit') !== null")] = "true";
+    claim.answers[QStringLiteral("document.getElementsByClassName('short-name')[0].innerHTML")] =
+        "纯棉短袖T恤";
+    claim.answers[QStringLiteral("document.getElementsByClassName('coupon-nomore').length")] = exhaustedMarks;
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     QTemporaryDir runDirectory;
@@ -52,11 +61,7 @@ TEST_F(ProgramTest, ACouponGoesFromTheFeedToAClaimAndARow) {
     QTRY_COMPARE(window.monitorTimer().period(), 10000);
     EXPECT_EQ(claim.navigations.last(), QString::fromStdString(kLanding));
 
-    claim.answers[QStringLiteral(
-        "document.querySelector('.short-name, .coupon-nomore, .am-button-submit') !== null")] = "true";
-    claim.answers[QStringLiteral("document.getElementsByClassName('short-name')[0].innerHTML")] =
-        "纯棉短袖T恤";
-    claim.answers[QStringLiteral("document.getElementsByClassName('coupon-nomore').length")] = "0";
+    answerAsLandingPage(claim, "0");
     claim.finishLoading(QString::fromStdString(kLanding));
     QTRY_COMPARE(window.resultsList().topLevelItemCount(), 1);
     const QTreeWidgetItem* row = window.resultsList().topLevelItem(0);
@@ -76,11 +81,7 @@ TEST_F(ProgramTest, ALandingPageOpenedByHandBeforeTheStartButtonIsClaimedAndStar
     ASSERT_TRUE(program->start());
     ASSERT_EQ(window.monitorTimer().period(), 0);
 
-    claim.answers[QStringLiteral(
-        "document.querySelector('.short-name, .coupon-nomore, .am-button-submit') !== null")] = "true";
-    claim.answers[QStringLiteral("document.getElementsByClassName('short-name')[0].innerHTML")] =
-        "纯棉短袖T恤";
-    claim.answers[QStringLiteral("document.getElementsByClassName('coupon-nomore').length")] = "1";
+    answerAsLandingPage(claim, "1");
     claim.finishLoading(QString::fromStdString(kLanding));
 
     QTRY_COMPARE(window.resultsList().topLevelItemCount(), 1);
