@@ -20,8 +20,11 @@ BrowserViewFactory webEngineViewFactory(QWebEngineProfile* profile) {
 Program::Program(const AppConfig& config, DesktopServices services, const BrowserViewFactory& makeView,
                  const QString& runDirectory)
     : window_(makeView),
-      results_(window_.resultsList(), window_.listMenu(), window_.copyTitleAction(), window_.copyLinkAction(),
-               services.clipboard, services.messages),
+      results_(
+          window_.resultsList(), window_.listMenu(), window_.copyTitleAction(), window_.copyLinkAction(),
+          {.setClipboardText = [&clipboard =
+                                    services.clipboard](const QString& text) { clipboard.setText(text); },
+           .showMessage = [&messages = services.messages](const QString& text) { messages.show(text); }}),
       monitor_(
           window_.sourceView(), window_.claimView(),
           [this](int period) { window_.monitorTimer().setPeriod(period); }, config.landing, runDirectory),

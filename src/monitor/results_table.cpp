@@ -13,8 +13,8 @@ QString cellText(const std::string& gbk) {
 }  // namespace
 
 ResultsTable::ResultsTable(QTreeWidget& list, QMenu& menu, QAction& copyTitle, QAction& copyLink,
-                           Clipboard& clipboard, MessageBox& messages, QObject* parent)
-    : QObject(parent), list_(list), menu_(menu), clipboard_(clipboard), messages_(messages) {
+                           ResultsHooks hooks, QObject* parent)
+    : QObject(parent), list_(list), menu_(menu), hooks_(std::move(hooks)) {
     list_.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&list_, &QWidget::customContextMenuRequested, this, &ResultsTable::popUpMenu);
     connect(&copyTitle, &QAction::triggered, this, &ResultsTable::copyTitle);
@@ -46,8 +46,8 @@ void ResultsTable::copyLink() {
 
 void ResultsTable::copyColumn(Column column) {
     const int row = selectedRow();
-    clipboard_.setText(row < 0 ? QString() : list_.topLevelItem(row)->text(column));
-    messages_.show(QStringLiteral("复制成功"));
+    hooks_.setClipboardText(row < 0 ? QString() : list_.topLevelItem(row)->text(column));
+    hooks_.showMessage(QStringLiteral("复制成功"));
 }
 
 // The menu opens 3 pixels right of and below the pointer.

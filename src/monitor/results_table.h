@@ -6,19 +6,23 @@
 #include <QMenu>
 #include <QObject>
 #include <QTreeWidget>
+#include <functional>
 #include <string>
 
-#include "app/desktop_services.h"
-
 namespace lc {
+
+struct ResultsHooks {
+    std::function<void(const QString& text)> setClipboardText;
+    std::function<void(const QString& text)> showMessage;  // returns when the user closed it
+};
 
 class ResultsTable : public QObject {
     Q_OBJECT
 public:
     enum Column { IdColumn, TitleColumn, AddressColumn, ResultColumn };
 
-    ResultsTable(QTreeWidget& list, QMenu& menu, QAction& copyTitle, QAction& copyLink, Clipboard& clipboard,
-                 MessageBox& messages, QObject* parent = nullptr);
+    ResultsTable(QTreeWidget& list, QMenu& menu, QAction& copyTitle, QAction& copyLink, ResultsHooks hooks,
+                 QObject* parent = nullptr);
 
     // Appends a row numbered from 1; the texts are GBK and an empty one shows as "null".
     void addResultRow(const std::string& title, const std::string& address, const std::string& result);
@@ -34,8 +38,7 @@ private:
 
     QTreeWidget& list_;
     QMenu& menu_;
-    Clipboard& clipboard_;
-    MessageBox& messages_;
+    ResultsHooks hooks_;
 };
 
 }  // namespace lc

@@ -21,8 +21,12 @@ class ResultsTableTest : public ::testing::Test {
 protected:
     lc::MainWindow window{lc::testing::fakeViewFactory()};
     lc::testing::FakeDesktopServices desktop;
-    ResultsTable table{window.resultsList(),    window.listMenu(), window.copyTitleAction(),
-                       window.copyLinkAction(), desktop.clipboard, desktop.messages};
+    ResultsTable table{window.resultsList(),
+                       window.listMenu(),
+                       window.copyTitleAction(),
+                       window.copyLinkAction(),
+                       {[this](const QString& text) { desktop.clipboard.setText(text); },
+                        [this](const QString& text) { desktop.messages.show(text); }}};
     QTreeWidget& list = window.resultsList();
 
     QString cell(int row, int column) { return list.topLevelItem(row)->text(column); }
