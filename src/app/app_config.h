@@ -15,8 +15,9 @@ struct AppConfig {
     LandingConfig landing;      // the coupon landing host
     std::string noticeBaseUrl;  // the notice server; empty skips the start-up notice
 
-    // The values built into the program at configure time.
-    static AppConfig builtIn();
+    // The values built into the program at configure time. A relative tutorial address names a
+    // file in runDirectory, where the build puts the usage guide.
+    static AppConfig builtIn(const QString& runDirectory);
 };
 
 }  // namespace lc

@@ -15,8 +15,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("lijin-claimer"));
 
     lc::QtDesktopServices desktop;
-    lc::Program program(lc::AppConfig::builtIn(), desktop.services(), lc::webEngineViewFactory(),
-                        QCoreApplication::applicationDirPath());
+    const QString runDirectory = QCoreApplication::applicationDirPath();
+    lc::Program program(lc::AppConfig::builtIn(runDirectory), desktop.services(), lc::webEngineViewFactory(),
+                        runDirectory);
     if (!program.start()) return 0;
     return QApplication::exec();
 }
